@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -31,6 +32,11 @@ class TextFile final : public LineReader {
   bool Open(const std::string& path);
   bool ReadLine(std::string& line, std::size_t limit) override;
   void Close();
+
+  // The file's length in bytes and the bytes consumed so far (a CR LF line
+  // end counts as two bytes), for progress displays.
+  std::uint64_t Length() const;
+  std::uint64_t Position() const;
 
   bool IsOpen() const { return file_ != nullptr; }
   const std::string& Path() const { return path_; }
