@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <string>
 
+#include "images/firmware_programming.h"
 #include "link/loader_link.h"
 #include "link/result_code.h"
 #include "platform/clock.h"
@@ -11,12 +13,12 @@
 
 namespace zl {
 
-// What the main dialog talks to: the serial channel behind the loader link,
-// the tick count, and the directory holding the update files.
+// What the main dialog talks to: the serial channel behind the loader link
+// and the tick count. The update files are looked for in ProgramDirectory()
+// (platform/program_dir.h).
 struct DeviceEnvironment {
   SerialChannel* channel = nullptr;
   Clock* clock = nullptr;
-  std::string programDirectory;
 };
 
 // The main dialog: the device's identity and versions, the newest update
@@ -79,9 +81,12 @@ class CZetasetupDlg : public Dialog {
 
  private:
   void ShowCurrentVersions();
+  bool RunUpdateSteps(bool& logicModeEntered);
+  void ReportError(const std::string& lead, const std::exception& error,
+                   const std::string& caption);
 
   LoaderLink m_link;
-  std::string m_programDirectory;
+  ProgressMemory m_progress;
 };
 
 // The MAC address text: "02F1A9" and the first six characters of the serial
