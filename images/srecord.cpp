@@ -79,9 +79,9 @@ int ParseSRecord(std::string line, std::uint32_t& address, SRecordData& data) {
   if (sum != 0xFF) {
     return -1;
   }
-  // A count equal to the address length leaves no room for the checksum;
-  // such a record is never valid, whatever the line end happened to sum to.
-  return dataLength < 0 ? -1 : dataLength;
+  // A count equal to the address length leaves no room for the checksum and
+  // gives -1 here even when the line end happened to complete the sum.
+  return dataLength;
 }
 
 }  // namespace zl
