@@ -405,6 +405,11 @@ void Session::WriteJson(JsonWriter& json) const {
   json.Key("bytes_received").Number(static_cast<std::int64_t>(counts.bytesReceived));
   json.Key("transactions").Number(static_cast<std::int64_t>(counts.transactions));
   json.Key("retries").Number(static_cast<std::int64_t>(counts.retries));
+  json.Key("by_command").BeginObject();
+  for (const auto& [letter, count] : counts.commands) {
+    json.Key(std::string(1, letter)).Number(static_cast<std::int64_t>(count));
+  }
+  json.EndObject();
   json.EndObject();
 }
 

@@ -60,6 +60,7 @@ void TrafficMonitor::OnFrame(TraceDirection direction, const std::uint8_t* data,
       ++counts_.retries;
     } else {
       ++counts_.transactions;
+      ++counts_.commands[static_cast<char>(payload[2])];
     }
     haveLastCommand_ = true;
     lastHeader_ = payload[0];

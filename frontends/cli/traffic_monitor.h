@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <map>
 #include <vector>
 
 #include "link/serial_port.h"
@@ -20,6 +21,7 @@ struct TrafficCounts {
   std::uint64_t retries = 0;               // repeated attempts of a command
   std::uint64_t flashBytesProgrammed = 0;  // data of program commands the loader accepted
   std::uint64_t logicRowsWritten = 0;      // EPLD rows written (answered)
+  std::map<char, std::uint64_t> commands;  // transactions by command letter
 };
 
 // The payload of one encoded frame (DLE STX ... DLE ETX checksum); empty
