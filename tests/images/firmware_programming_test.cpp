@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <ostream>
@@ -173,6 +174,16 @@ TEST_F(ProgramFirmwareTest, MissingFileTouchesNothing) {
   EXPECT_EQ(ProgramFirmware(link, 0, ui, progress), kErrImageFile);         // no version found
   EXPECT_EQ(ProgramFirmware(link, 300, ui, progress), kErrImageFile);       // unusable version
   EXPECT_EQ(ProgramFirmware(link, kVersion, ui, progress), kErrImageFile);  // no such file
+  EXPECT_TRUE(ui.statusTexts.empty());
+  EXPECT_EQ(Commands('g'), 0u);
+  EXPECT_TRUE(WholeFlash() == before);
+}
+
+TEST_F(ProgramFirmwareTest, ReadErrorThrowsBeforeAnythingIsErased) {
+  // A regular file whose reads fail: offset 0 of the process's own memory.
+  std::filesystem::create_symlink("/proc/self/mem", dir.Path() / "ZT7C32FW.120");
+  const Bytes before = WholeFlash();
+  EXPECT_THROW(ProgramFirmware(link, kVersion, ui, progress), FileError);
   EXPECT_TRUE(ui.statusTexts.empty());
   EXPECT_EQ(Commands('g'), 0u);
   EXPECT_TRUE(WholeFlash() == before);
