@@ -135,7 +135,7 @@ TEST_F(TermiosChannelTest, OneByteReadGivesUpAfterAboutOneHundredTenMilliseconds
   EXPECT_FALSE(channel_.ReadByte(byte));
   const long long silent = MillisecondsSince(start);
   EXPECT_GE(silent, 100);
-  EXPECT_LT(silent, 400);
+  EXPECT_LT(silent, 600);  // generous: the machine may be busy
 
   MasterWrite({0x7E});
   start = SteadyClock::now();
@@ -147,7 +147,7 @@ TEST_F(TermiosChannelTest, OneByteReadGivesUpAfterAboutOneHundredTenMilliseconds
   EXPECT_EQ(PortReadByte(port_, byte, 300), kErrTimeout);
   const long long timedOut = MillisecondsSince(start);
   EXPECT_GT(timedOut, 300);
-  EXPECT_LT(timedOut, 900);
+  EXPECT_LT(timedOut, 1500);
 }
 
 TEST_F(TermiosChannelTest, PurgeDiscardsWaitingInput) {
