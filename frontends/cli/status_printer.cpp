@@ -18,8 +18,11 @@ bool IsProgressText(const std::string& text) {
 }
 
 void StatusPrinter::Show(const std::string& text) {
-  if (text.empty())
-    return;  // the dialog clears its status line at start
+  // The dialog clears its status line at start; a repeated text changes
+  // nothing the user would see.
+  if (text.empty() || text == last_)
+    return;
+  last_ = text;
   if (inPlace_ && IsProgressText(text)) {
     // Carriage return, the text, then erase what a longer text left behind.
     std::fprintf(out_, "\r%s\x1b[K", text.c_str());

@@ -9,7 +9,8 @@ namespace zl {
 bool IsProgressText(const std::string& text);
 
 // Prints status-line texts, one per line. On a terminal a run of progress
-// texts shares one line that is rewritten in place.
+// texts shares one line that is rewritten in place. A text equal to the one
+// just shown changes nothing on the status line and is not repeated.
 class StatusPrinter {
  public:
   StatusPrinter(std::FILE* out, bool inPlace) : out_(out), inPlace_(inPlace) {}
@@ -24,6 +25,7 @@ class StatusPrinter {
   std::FILE* out_;
   bool inPlace_;
   bool lineOpen_ = false;
+  std::string last_;
 };
 
 }  // namespace zl

@@ -47,7 +47,7 @@ std::string Printed(bool inPlace, const std::vector<std::string>& texts) {
   return out;
 }
 
-TEST(StatusPrinter, RewritesProgressInPlaceOnlyOnATerminal) {
+TEST(StatusPrinter, RewritesProgressInPlaceOnlyOnATerminalAndSkipsRepeats) {
   const std::vector<std::string> texts = {
       "",  // the dialog clears its line at start
       "Firmware: Erasing Flash ...", "Firmware: Programming Flash ... ( 1% )",
