@@ -44,9 +44,10 @@ void CZetasetupDlg::OnTransmit() {
     Host().SetStatusText("Writing setup data ....");
     try {
       result = WriteSetupBlock(m_link, m_strIp, m_strSubnet, m_strGateway, kAllOnesAddress, "");
-    } catch (const InvalidArgumentError& error) {
-      problem = error.what();
-      if (problem.empty()) problem = "The device's serial number is not usable.";
+    } catch (const InvalidArgumentError&) {
+      // The block carries part of the serial number the device reports.
+      problem =
+          "The device did not report a usable serial number, so the setup data cannot be built.";
     }
   }
   if (result == kOk && problem.empty()) {

@@ -102,12 +102,14 @@ void CZetasetupDlg::ShowCurrentVersions() {
 
 void CZetasetupDlg::ReportError(const std::string& lead, const std::exception& error,
                                 const std::string& caption) {
-  std::string text = lead;
+  std::string text = lead + "\n\n";
   if (const auto* fileError = dynamic_cast<const FileError*>(&error)) {
-    text += "\n\nCannot read the file " + fileError->Path() + ": " + fileError->what();
+    const std::string what = fileError->what();
+    text += what.find(fileError->Path()) != std::string::npos
+                ? what
+                : "Cannot read " + fileError->Path() + ": " + what;
   } else {
-    text += "\n\n";
-    text += error.what();
+    text += "The update data is not valid (" + std::string(error.what()) + ").";
   }
   Host().MessageBox(text, caption, BoxButtons::kOk, BoxIcon::kExclamation);
 }

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <stdexcept>
+#include <string>
 
 #include "platform/errors.h"
 
@@ -74,8 +75,11 @@ void Guarded(DialogHost& host, Handler handler) {
   } catch (const FileError& error) {
     while (host.WaitCursorDepth() > depth)
       host.EndWaitCursor();
-    host.MessageBox("Cannot read the file " + error.Path() + ": " + error.what(), "",
-                    BoxButtons::kOk, BoxIcon::kStop);
+    const std::string what = error.what();
+    host.MessageBox(what.find(error.Path()) != std::string::npos
+                        ? what
+                        : "Cannot read " + error.Path() + ": " + what,
+                    "", BoxButtons::kOk, BoxIcon::kStop);
   } catch (const std::exception& error) {
     while (host.WaitCursorDepth() > depth)
       host.EndWaitCursor();
