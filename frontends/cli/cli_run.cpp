@@ -114,10 +114,9 @@ std::string OpenFailureText(OpenFailure failure) {
 // The session: everything between the dialog's initialisation and its end.
 class Session {
  public:
-  Session(const CliOptions& options, int portIndex, std::string portLabel,
-          InterruptibleChannel& channel, Clock& clock, TrafficMonitor& monitor)
+  Session(const CliOptions& options, std::string portLabel, InterruptibleChannel& channel,
+          Clock& clock, TrafficMonitor& monitor)
       : options_(options),
-        portIndex_(portIndex),
         portLabel_(std::move(portLabel)),
         channel_(channel),
         clock_(clock),
@@ -139,7 +138,6 @@ class Session {
   void CaptureIdentity(const TerminalHost& host);
 
   const CliOptions& options_;
-  int portIndex_;
   std::string portLabel_;
   InterruptibleChannel& channel_;
   Clock& clock_;
@@ -519,7 +517,7 @@ int RunCli(const CliOptions& options) {
                                 : IsTerminal(stdin) && IsTerminal(stderr)
                                     ? QuestionPolicy::kAskTerminal
                                     : QuestionPolicy::kNo;
-  Session session(options, portIndex, portLabel, channel, clock, monitor);
+  Session session(options, portLabel, channel, clock, monitor);
   TerminalBackend backend(printer, stderr, policy,
                           [&](Dialog& dialog, TerminalHost& host) { session.Run(dialog, host); });
 

@@ -223,6 +223,23 @@ TEST(CliArguments, BadArgumentsEndWithStatus2AndAUsageLine) {
   }
 }
 
+TEST(CliPorts, ListPortsShowsWhereEachComNumberLeads) {
+  setenv("ZETALINK_COM3", "/dev/null", 1);
+  setenv("ZETALINK_COM4", "/dev/zetalink-no-such-port", 1);
+  const RunResult run = RunProgram({Cli(), "--list-ports", "--json"}, kRunTimeoutMs);
+  unsetenv("ZETALINK_COM3");
+  unsetenv("ZETALINK_COM4");
+  ASSERT_EQ(run.exitStatus, 0) << Describe(run);
+  const test::JsonValue ports = Summary(run)["ports"];
+  ASSERT_EQ(ports.items.size(), 19u);
+  EXPECT_EQ(ports[0]["name"].text, "COM1");
+  EXPECT_EQ(ports[18]["name"].text, "COM19");
+  EXPECT_EQ(ports[2]["path"].text, "/dev/null");
+  EXPECT_TRUE(ports[2]["exists"].boolean);
+  EXPECT_EQ(ports[3]["path"].text, "/dev/zetalink-no-such-port");
+  EXPECT_FALSE(ports[3]["exists"].boolean);
+}
+
 TEST(CliPorts, PortsThatCannotServeEndWithStatus3AndSayWhy) {
   // A pseudo-terminal nobody answers on.
   int master = -1;
