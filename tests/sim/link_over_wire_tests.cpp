@@ -218,15 +218,15 @@ TEST_F(LinkOverWire, IdentityFaults) {
 TEST_F(LinkOverWire, CommandFaults) {
   Open();
   std::uint32_t value = 0;
-  const std::uint8_t byte = 0x00;
+  const std::uint8_t zeros[2] = {0x00, 0x00};
   wire.faults().failEraseSectors = {0x1080000};
   EXPECT_EQ(LoaderEraseSector(link, 0x1040000), kOk);
   EXPECT_EQ(LoaderEraseSector(link, 0x1080000), kErrEraseFailed);
   wire.faults().failProgramAddress = 0x1040002;
-  EXPECT_EQ(LoaderProgramMemory(link, 0x1040000, 1, &byte, value), kOk);
-  EXPECT_EQ(LoaderProgramMemory(link, 0x1040001, 2, &byte, value), kErrProgramFailed);
+  EXPECT_EQ(LoaderProgramMemory(link, 0x1040000, 1, zeros, value), kOk);
+  EXPECT_EQ(LoaderProgramMemory(link, 0x1040001, 2, zeros, value), kErrProgramFailed);
   wire.faults().failProgram = true;
-  EXPECT_EQ(LoaderProgramMemory(link, 0x1040010, 1, &byte, value), kErrProgramFailed);
+  EXPECT_EQ(LoaderProgramMemory(link, 0x1040010, 1, zeros, value), kErrProgramFailed);
 
   wire.device().config.logicDeviceType = 7;
   ASSERT_EQ(LoaderLogicMode(link, true), kOk);
