@@ -1,5 +1,6 @@
 #include "images/firmware_programming.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "images/image_files.h"
@@ -109,6 +110,15 @@ ResultCode ProgramFirmware(LoaderLink& link, std::uint16_t version, StatusLine& 
   if (image.badLine != 0) {
     status.SetStatusText("Firmware: Invalid image file (line " + std::to_string(image.badLine) +
                          ")!");
+    return kErrImageFile;
+  }
+  // A file without a single data record (an empty one, say) would leave
+  // blank sectors behind a validity marker, which the loader would then
+  // start as firmware; refuse it before anything is erased.
+  const bool hasData = std::any_of(image.lines.begin(), image.lines.end(),
+                                   [](const ImageLine& line) { return !line.data.empty(); });
+  if (!hasData) {
+    status.SetStatusText("Firmware: Invalid image file (no data records)!");
     return kErrImageFile;
   }
 

@@ -100,18 +100,18 @@ TEST_F(ProgramFirmwareTest, TenLineFileShowsEachTenthOnceThenMarker) {
   EXPECT_EQ(ui.statusTexts, (Texts{kErasing, kProgramming, kPassed}));
 }
 
-TEST_F(ProgramFirmwareTest, FilesWithoutDataProgramOnlyTheMarker) {
-  for (const std::string image : {"", "S00600004844521B\nS9030000FC\n"}) {
+TEST_F(ProgramFirmwareTest, FilesWithoutDataAreRefusedBeforeAnyErase) {
+  // Erasing and then marking blank sectors as valid firmware would leave a
+  // device that starts nothing.
+  const Bytes before = Flash(0x1040000, 3 * kSectorSize);
+  for (const std::string image : {"", "S00600004844521B\nS9030000FC\n", "S30501040010E5\n"}) {
     ui.statusTexts.clear();
-    ASSERT_EQ(Program(image), kOk);
-    EXPECT_EQ(ui.statusTexts.front(), kErasing);
-    EXPECT_EQ(ui.statusTexts.back(), kPassed);
-    EXPECT_EQ(Flash(0x1040000, 4), (Bytes{0xAA, 0x55, 0x55, 0xAA}));
-    // The factory firmware behind the marker is gone, all three sectors erased.
-    EXPECT_EQ(Flash(0x1040004, 3 * kSectorSize - 4), Bytes(3 * kSectorSize - 4, 0xFF));
+    ASSERT_EQ(Program(image), kErrImageFile);
+    EXPECT_EQ(ui.statusTexts, Texts{"Firmware: Invalid image file (no data records)!"});
   }
-  EXPECT_EQ(Commands('g'), 6u);
-  EXPECT_EQ(Commands('h'), 2u);
+  EXPECT_EQ(Commands('g'), 0u);
+  EXPECT_EQ(Commands('h'), 0u);
+  EXPECT_EQ(Flash(0x1040000, 3 * kSectorSize), before);
 }
 
 TEST_F(ProgramFirmwareTest, RecordsArePaddedToMultiplesOfFour) {
