@@ -84,12 +84,13 @@ class SimProcess {
   const std::string& Path() const { return path_; }
   int Pid() const { return pid_; }
 
-  // SIGTERM and the exit status (-1 when it had to be killed).
-  int Stop() {
+  // Sends the signal and returns the exit status (-1 when it had to be
+  // killed).
+  int Stop(int signal = SIGTERM) {
     if (pid_ <= 0) {
       return status_;
     }
-    kill(pid_, SIGTERM);
+    kill(pid_, signal);
     const auto deadline = SteadyClock::now() + milliseconds(3000);
     int status = 0;
     while (waitpid(pid_, &status, WNOHANG) == 0) {
@@ -299,6 +300,19 @@ TEST_F(OverPty, StateFileKeepsTheDeviceBetweenRuns) {
   LinkClose(link);
   EXPECT_EQ(sim_->Stop(), 0);
   std::filesystem::remove(state);
+}
+
+TEST_F(OverPty, AnswersArePacedAtTheLineSpeed) {
+  Start({});
+  ASSERT_EQ(Open(9600), kOk);
+  ASSERT_EQ(LoaderLogicMode(link, true), kOk);
+  std::string programmed, erased;
+  const auto before = SteadyClock::now();
+  ASSERT_EQ(LoaderLogicReadRow(link, 0, programmed, erased), kOk);
+  // A 488-byte answer at 10 bits per byte.
+  EXPECT_GE(SteadyClock::now() - before, milliseconds(480));
+  LinkClose(link);
+  EXPECT_EQ(sim_->Stop(SIGINT), 0);
 }
 
 TEST(SimProgram, RejectsBadOptionsAndBrokenStateFiles) {
