@@ -60,50 +60,74 @@ int ParseSimOptions(int argc, const char* const* argv, SimOptions& options, std:
   std::string echo, failAt, rowProgrammed, rowErased, answerSpeed, refuseAbove, hangUp;
   std::string eraseMs, programMs, logicEraseMs, logicRowMs;
 
-  app.add_option("--tty", options.tty, "serve this existing tty instead of a pseudo-terminal");
+  app.add_option("--tty", options.tty, "serve this existing tty instead of a pseudo-terminal")
+      ->type_name("PATH");
   app.add_option("--state", options.stateFile,
-                 "keep flash, logic device and identity in this file between runs");
+                 "keep flash, logic device and identity in this file between runs")
+      ->type_name("FILE");
   app.add_flag("--log", options.log, "print one line per frame handled on standard error");
   bool noPacing = false;
   app.add_flag("--no-pacing", noPacing, "send at once instead of at 10 bits per byte");
 
   auto* device = "Device";
   app.add_option("--serial", serial, "serial number, 8 or 10 characters (default 12345678)")
+      ->type_name("TEXT")
       ->group(device);
-  app.add_option("--loader-version", loader, "loader version (default 110)")->group(device);
-  app.add_option("--device-type", deviceType, "logic device type (default 19)")->group(device);
+  app.add_option("--loader-version", loader, "loader version (default 110)")
+      ->type_name("N")
+      ->group(device);
+  app.add_option("--device-type", deviceType, "logic device type (default 19)")
+      ->type_name("N")
+      ->group(device);
   app.add_option("--speed", startSpeed, "the loader's speed after reset (default 9600)")
+      ->type_name("BPS")
       ->group(device);
   app.add_option("--erase-time", eraseMs, "ms to erase one flash sector (default 400)")
+      ->type_name("MS")
       ->group(device);
-  app.add_option("--program-time", programMs, "ms per program request (default 2)")->group(device);
+  app.add_option("--program-time", programMs, "ms per program request (default 2)")
+      ->type_name("MS")
+      ->group(device);
   app.add_option("--logic-erase-time", logicEraseMs, "ms to bulk-erase the logic (default 200)")
+      ->type_name("MS")
       ->group(device);
   app.add_option("--logic-row-time", logicRowMs, "ms to write a fuse row or the UES (default 5)")
+      ->type_name("MS")
       ->group(device);
 
   auto* fault = "Faults (responses count from 1 over the answers to commands)";
-  app.add_option("--drop-response", drop, "never send response K")->group(fault);
+  app.add_option("--drop-response", drop, "never send response K")->type_name("K")->group(fault);
   app.add_option("--corrupt-checksum", corrupt, "send response K with a wrong checksum")
+      ->type_name("K")
       ->group(fault);
   app.add_option("--late-response", late, "K:MS: send response K MS milliseconds late")
+      ->type_name("K:MS")
       ->group(fault);
-  app.add_option("--noise-before", noise, "send stray bytes before response K")->group(fault);
-  app.add_option("--echo-identify", echo, "echo the first N 'r' requests")->group(fault);
+  app.add_option("--noise-before", noise, "send stray bytes before response K")
+      ->type_name("K")
+      ->group(fault);
+  app.add_option("--echo-identify", echo, "echo the first N 'r' requests")
+      ->type_name("N")
+      ->group(fault);
   app.add_flag("--identify-wrong-length", faults.identifyWrongLength, "answer 'd' with 16 bytes")
       ->group(fault);
   app.add_flag("--identify-zero-loader", faults.identifyZeroLoader, "report loader version 0")
       ->group(fault);
-  app.add_option("--fail-erase", failErase, "report a failed erase of sector ADDR")->group(fault);
+  app.add_option("--fail-erase", failErase, "report a failed erase of sector ADDR")
+      ->type_name("ADDR")
+      ->group(fault);
   app.add_flag("--fail-program", faults.failProgram, "report every program request as failed")
       ->group(fault);
   app.add_option("--fail-program-at", failAt, "fail program requests that cover ADDR")
+      ->type_name("ADDR")
       ->group(fault);
   app.add_option("--corrupt-row-programmed", rowProgrammed,
                  "return row R's programmed reading with a wrong fuse")
+      ->type_name("R")
       ->group(fault);
   app.add_option("--corrupt-row-erased", rowErased,
                  "return row R's erased reading with a wrong fuse")
+      ->type_name("R")
       ->group(fault);
   app.add_flag("--corrupt-ues", faults.corruptUes, "return the UES with its last bit wrong")
       ->group(fault);
@@ -111,12 +135,15 @@ int ParseSimOptions(int argc, const char* const* argv, SimOptions& options, std:
                "return the setup block with one byte wrong")
       ->group(fault);
   app.add_option("--answer-speed", answerSpeed, "answer every speed message with this speed")
+      ->type_name("BPS")
       ->group(fault);
   app.add_option("--refuse-speed-above", refuseAbove,
                  "leave speed messages above this speed unanswered")
+      ->type_name("BPS")
       ->group(fault);
   app.add_option("--hang-up-after", hangUp,
                  "drop the line after N received bytes, as an unplugged adapter")
+      ->type_name("N")
       ->group(fault);
 
   try {
