@@ -175,7 +175,7 @@ bool DialogWindow::Start() {
   return true;
 }
 
-void DialogWindow::Show() {
+void DialogWindow::Place() {
   const DialogTemplate& t = dialog_.Template();
   QScreen* screen =
       parentWidget() != nullptr ? parentWidget()->screen() : QGuiApplication::primaryScreen();
@@ -190,6 +190,10 @@ void DialogWindow::Show() {
       move(screen->availableGeometry().topLeft() + offset);
     }
   }
+}
+
+void DialogWindow::Show() {
+  Place();
   show();
 }
 
@@ -197,7 +201,9 @@ int DialogWindow::Run() {
   if (!started_)
     return -1;
   if (!ended_) {
-    Show();
+    // exec() shows the window itself: a window already visible would not
+    // become modal.
+    Place();
     exec();
   }
   // A loop that ended without the dialog ending (the application quit) is

@@ -28,8 +28,11 @@ class DialogWindow final : public QDialog, public DialogHost {
   // False: the dialog cannot run (its end code is then -1).
   bool Start();
 
-  // Places the window (centred, or at its template position relative to the
-  // owner) and shows it without entering a modal loop.
+  // Places the window: centred on the screen, or at its template position
+  // relative to the owner.
+  void Place();
+
+  // Places and shows the window without a modal loop.
   void Show();
 
   // Shows the started dialog and runs it modally until it ends; returns the
