@@ -93,6 +93,7 @@ ResultCode LinkOpen(LoaderLink& link, const std::string& deviceName, std::uint32
   link.open = true;
   link.sequence = 0;
   link.headerFlag = 0x10;
+  link.echoesSequence = false;
   return kOk;
 }
 
@@ -113,6 +114,29 @@ std::uint32_t LinkResponseTimeout(std::uint32_t bodyLength, std::uint32_t speed,
       (bodyLength + 2 + static_cast<std::uint32_t>(kLinkPayloadSize)) * 10000u / divisor;
   return lineTime + extraTimeMs + 200;
 }
+
+namespace {
+
+constexpr std::uint8_t kSequenceBits = 0xC0;
+// Earlier requests whose answers may still be on their way: the attempts of
+// the transaction before, at most.
+constexpr int kMaxStaleAnswers = 3;
+
+// Whether an answer's header shows it belongs to another request. Learns
+// whether the loader numbers its answers at all.
+bool IsStaleAnswer(LoaderLink& link, std::uint8_t sentHeader, std::uint8_t answerHeader) {
+  const std::uint8_t sent = sentHeader & kSequenceBits;
+  const std::uint8_t answered = answerHeader & kSequenceBits;
+  if (sent == answered) {
+    if (sent != 0) {
+      link.echoesSequence = true;
+    }
+    return false;
+  }
+  return link.echoesSequence;
+}
+
+}  // namespace
 
 ResultCode LinkTransact(LoaderLink& link, std::uint32_t bodyLength, const std::uint8_t* body,
                         std::size_t capacity, std::uint8_t* response, std::uint32_t extraTimeMs) {
@@ -140,6 +164,16 @@ ResultCode LinkTransact(LoaderLink& link, std::uint32_t bodyLength, const std::u
     }
     const std::uint32_t timeout = LinkResponseTimeout(bodyLength, link.port.speed, extraTimeMs);
     received = FrameReceive(link.port, kLinkPayloadSize, link.receive.data(), timeout);
+    // An answer that arrives after its request was given up (or after a
+    // retry was already answered) would otherwise be taken for this
+    // request's, and every later answer for its predecessor's. A loader
+    // that numbers its answers lets such answers be passed over; one that
+    // does not is taken at its word, as before.
+    for (int stale = 0; stale < kMaxStaleAnswers && received >= 2 &&
+                        IsStaleAnswer(link, link.transmit[0], link.receive[0]);
+         ++stale) {
+      received = FrameReceive(link.port, kLinkPayloadSize, link.receive.data(), timeout);
+    }
     if (received >= 2) {
       const std::uint32_t length = ((link.receive[0] & 0x07u) << 8) | link.receive[1];
       success = static_cast<std::uint32_t>(received - 2) == length;

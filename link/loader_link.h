@@ -24,6 +24,10 @@ struct LoaderLink {
   SerialPort port;
   std::uint8_t headerFlag = 0x10;
   std::uint8_t sequence = 0;
+  // Set once the loader answered a request with a non-zero sequence number
+  // by the same number. From then on an answer with another number is a
+  // late one to an earlier request and is passed over.
+  bool echoesSequence = false;
   std::array<std::uint8_t, kLinkPayloadSize> transmit{};
   std::array<std::uint8_t, kLinkPayloadSize> receive{};
   std::array<std::uint8_t, kLinkPayloadSize> request{};
