@@ -88,13 +88,31 @@ class Endurance {
       device.epld.BulkErase();
   }
 
-  // Arms one random fault; the response faults strike one of the next
-  // responses, which may lie beyond the workflow's end.
-  void InjectRandomFault() {
+  // Roughly how many responses and line bytes a workflow takes, so that a
+  // fault mostly strikes inside the run it was armed for.
+  static std::pair<int, int> Span(Flow flow) {
+    switch (flow) {
+      case Flow::kConnect:
+        return {4, 80};
+      case Flow::kCurrent:
+        return {2, 20};
+      case Flow::kTransmit:
+        return {6, 200};
+      case Flow::kUpdate:
+        return {320, 40000};
+      case Flow::kOk:
+        break;
+    }
+    return {1, 10};
+  }
+
+  // Arms one random fault for the coming run of a workflow.
+  void InjectRandomFault(Flow flow) {
     ++counts.faults;
     sim::DeviceFaults& f = wire_.faults();
+    const auto [responses, bytes] = Span(flow);
     const std::uint32_t target =
-        wire_.engine().ResponseCount() + static_cast<std::uint32_t>(Pick(1, 30));
+        wire_.engine().ResponseCount() + static_cast<std::uint32_t>(Pick(1, responses));
     switch (Pick(0, 13)) {
       case 0:
         f.dropResponses = {target};
@@ -139,7 +157,7 @@ class Endurance {
         f.corruptUes = true;
         break;
       default:
-        f.hangUpAfterBytes = wire_.Written().size() + static_cast<std::uint64_t>(Pick(1, 3000));
+        f.hangUpAfterBytes = wire_.Written().size() + static_cast<std::uint64_t>(Pick(1, bytes));
         break;
     }
   }
@@ -183,7 +201,7 @@ class Endurance {
     ++counts.runs;
     const bool faulted = Chance(kFaultRate);
     if (faulted)
-      InjectRandomFault();
+      InjectRandomFault(flow);
     const bool deadBefore = wire_.Dead();
     host.ClearRecords();
     host.Click(Button(flow));

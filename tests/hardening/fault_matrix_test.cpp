@@ -22,28 +22,30 @@ using Texts = std::vector<std::string>;
 enum class Flow { kConnect, kCurrent, kUpdateFirmware, kUpdateLogic, kErase, kTransmit, kOk };
 
 enum class Fault {
-  kDropOne,        // one response lost: the link's retry absorbs it
-  kDropThree,      // three in a row: the transaction fails
-  kChecksumOne,    // one response with a wrong checksum
-  kChecksumThree,  // three in a row
-  kLate,           // one response 150 ms later than usual
-  kNoise,          // stray bytes before one response
-  kEchoOnce,       // the next 'r' request is echoed
-  kEchoAlways,     // every 'r' request is echoed
-  kShortIdentity,  // 'd' answered with the wrong length
-  kZeroLoader,     // 'd' reports loader version 0
-  kFailErase,      // the loader reports a failed sector erase
-  kFailProgram,    // every flash program request fails
-  kFailMarker,     // only the program request of the validity marker fails
-  kWrongDevice,    // the EPLD reports device type 20
-  kRowProgrammed,  // a row reads back wrong after programming
-  kRowErased,      // a row reads back wrong in its erased reading
-  kUesReadBack,    // the UES reads back with one bit wrong
-  kSetupReadBack,  // the setup block reads back with one byte wrong
-  kOtherSpeed,     // the speed message is answered with 57600
-  kDeviceRefuses,  // the loader does not answer requests above 38400
-  kPortRefuses,    // the host's port cannot be set above 57600
-  kHangUp,         // the line dies part way through
+  kDropOne,         // one response lost: the link's retry absorbs it
+  kDropThree,       // three in a row: the transaction fails
+  kChecksumOne,     // one response with a wrong checksum
+  kChecksumThree,   // three in a row
+  kLate,            // one response 150 ms later than usual
+  kNoise,           // stray bytes before one response
+  kEchoOnce,        // the next 'r' request is echoed
+  kEchoAlways,      // every 'r' request is echoed
+  kShortIdentity,   // 'd' answered with the wrong length
+  kZeroLoader,      // 'd' reports loader version 0
+  kFailErase,       // the loader reports a failed sector erase
+  kFailProgram,     // every flash program request fails
+  kFailMarker,      // only the program request of the validity marker fails
+  kWrongDevice,     // the EPLD reports device type 20
+  kRowProgrammed,   // a row reads back wrong after programming
+  kRowErased,       // a row reads back wrong in its erased reading
+  kUesReadBack,     // the UES reads back with one bit wrong
+  kSetupReadBack,   // the setup block reads back with one byte wrong
+  kOtherSpeed,      // the speed message is answered with 57600
+  kDeviceRefuses,   // the loader does not answer requests above 38400
+  kPortRefuses,     // the host's port cannot be set above 57600
+  kHangUp,          // the line dies part way through
+  kLateLong,        // one response arrives after all three tries gave up on it
+  kLateLongMarker,  // that, and the validity marker's programming fails
 };
 
 const char* FlowName(Flow flow) {
@@ -112,6 +114,10 @@ const char* FaultName(Fault fault) {
       return "PortRefuses";
     case Fault::kHangUp:
       return "HangUp";
+    case Fault::kLateLong:
+      return "LateLong";
+    case Fault::kLateLongMarker:
+      return "LateLongMarker";
   }
   return "?";
 }
@@ -188,6 +194,8 @@ const std::vector<Cell> kCells = {
     {Flow::kUpdateFirmware, Fault::kFailProgram, false, {kFirmwareFailed}, 0, kOld},
     {Flow::kUpdateFirmware, Fault::kFailMarker, false, {kFirmwareFailed}, 0, kOld},
     {Flow::kUpdateFirmware, Fault::kHangUp, false, {kFirmwareFailed}, 0, kOld},
+    {Flow::kUpdateFirmware, Fault::kLateLong, true, {}, kNew, kOld},
+    {Flow::kUpdateFirmware, Fault::kLateLongMarker, false, {kFirmwareFailed}, 0, kOld},
     // Update of the logic alone. Faults strike while the rows are written;
     // logic mode is left after every failure the line survives.
     {Flow::kUpdateLogic, Fault::kDropOne, true, {}, kOld, kNew},
@@ -418,6 +426,13 @@ void Inject(Fault fault, Flow flow, DialogRig& rig) {
       break;
     case Fault::kHangUp:
       f.hangUpAfterBytes = rig.wire.Written().size() + HangUpAfter(flow);
+      break;
+    case Fault::kLateLong:
+      f.lateResponses = {{target, 2500}};
+      break;
+    case Fault::kLateLongMarker:
+      f.lateResponses = {{target, 2500}};
+      f.failProgramAddress = kFirmwareMarkerAddress;
       break;
   }
 }
