@@ -9,6 +9,7 @@
 
 #include "app/zetasetup_app.h"
 #include "frontends/qt/app_icon.h"
+#include "frontends/qt/demo_settings.h"
 #include "frontends/qt/qt_dialog_backend.h"
 #include "frontends/qt/qt_settings.h"
 #include "frontends/qt/quit_on_signal.h"
@@ -67,7 +68,10 @@ int main(int argc, char* argv[]) {
     std::fflush(stdout);
   }
 
-  zl::qt::QtSettingsStore settings;
+  zl::qt::QtSettingsStore storedSettings;
+  zl::qt::DemoSettingsStore demoSettings(storedSettings);
+  zl::SettingsStore& settings =
+      demo.Running() ? static_cast<zl::SettingsStore&>(demoSettings) : storedSettings;
   const auto channel = zl::CreateSystemSerialChannel(
       zl::qt::ReadPortOverrides(zl::kSettingsOrganisation, zl::kAppTitle));
   zl::qt::QtDialogBackend backend;

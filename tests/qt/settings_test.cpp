@@ -8,6 +8,7 @@
 
 #include "app/resource_ids.h"
 #include "app/zetasetup_app.h"
+#include "frontends/qt/demo_settings.h"
 #include "frontends/qt/qt_dialog_backend.h"
 #include "frontends/qt/qt_settings.h"
 #include "tests/qt/dialog_fixture.h"
@@ -86,6 +87,27 @@ TEST(QtSettingsStoreTest, PortsSectionNamesTheDevicesBehindComNumbers) {
   }
   const PortOverrides overrides = qt::ReadPortOverrides("Korvell", "zetaLink");
   EXPECT_EQ(overrides, (PortOverrides{{"COM1", "/dev/ttyUSB0"}, {"COM19", "/dev/ttyACM1"}}));
+}
+
+TEST(DemoSettingsStoreTest, StartsOnComOneAndLeavesTheStoredSettingsAlone) {
+  TemporarySettings temporary;
+  {
+    QSettings file = temporary.Open();
+    file.setValue("Zeta7 CPU32/ComPort", 4);
+    file.setValue("Zeta7 CPU32/Baudrate", 3);
+    file.setValue("Zeta7 CPU32/ZetaIP", "10.0.0.7");
+  }
+  qt::QtSettingsStore stored;
+  qt::DemoSettingsStore demo(stored);
+  demo.SetRegistryKey("Korvell", "zetaLink");
+  EXPECT_EQ(demo.ReadInt("Zeta7 CPU32", "ComPort", 9), 0);
+  EXPECT_EQ(demo.ReadInt("Zeta7 CPU32", "Baudrate", 0), 3);
+  EXPECT_EQ(demo.ReadText("Zeta7 CPU32", "ZetaIP", ""), "10.0.0.7");
+  demo.WriteInt("Zeta7 CPU32", "ComPort", 0);
+  demo.WriteText("Zeta7 CPU32", "ZetaIP", "1.2.3.4");
+  QSettings file = temporary.Open();
+  EXPECT_EQ(file.value("Zeta7 CPU32/ComPort").toInt(), 4);
+  EXPECT_EQ(file.value("Zeta7 CPU32/ZetaIP").toString(), "10.0.0.7");
 }
 
 // The application on the Qt backend: the dialog is driven from inside its
