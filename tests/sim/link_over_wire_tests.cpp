@@ -285,13 +285,19 @@ TEST_F(LinkOverWire, APortWithout115200EndsAt57600) {
   EXPECT_EQ(wire.engine().Speed(), 57600u);
 }
 
-TEST_F(LinkOverWire, NoDeviceAtAnySpeed) {
-  wire.Unplug();
-  wire.Replug();
-  wire.engine().device().config.startSpeed = 9600;
-  wire.faults().hangUpAfterBytes = 1;  // deaf from the first byte
-  EXPECT_LT(LinkOpen(link, kCom1, 115200), 0);
+TEST(LinkOverWireNoAnswer, ALoaderAtNoTableSpeedIsNotFound) {
+  FakeClock clock;
+  sim::DeviceConfig config;
+  config.startSpeed = 4800;  // every probe arrives garbled
+  VirtualWire wire(clock, config);
+  LoaderLink link;
+  wire.Attach(link.port);
+  EXPECT_EQ(LinkOpen(link, kCom1, 115200), kErrNoResponse);
   EXPECT_FALSE(link.open);
+  EXPECT_FALSE(wire.IsOpen());
+  EXPECT_EQ(wire.engine().CommandCount('r'), 0u);
+  const std::vector<std::uint32_t> tried = {115200, 115200, 9600, 19200, 38400, 57600, 115200};
+  EXPECT_EQ(wire.SpeedsSet(), tried);
 }
 
 TEST_F(LinkOverWire, UnpluggingEndsInAFailureNotAHang) {

@@ -1,7 +1,9 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -13,11 +15,13 @@
 #include <thread>
 #include <vector>
 
+#include "link/frame_codec.h"
 #include "link/loader_commands.h"
 #include "link/loader_link.h"
 #include "platform/clock.h"
 #include "platform/posix/termios_channel.h"
 #include "sim/device.h"
+#include "sim/frame_decoder.h"
 #include "sim/sample_content.h"
 
 namespace zl {
@@ -313,6 +317,58 @@ TEST_F(OverPty, AnswersArePacedAtTheLineSpeed) {
   EXPECT_GE(SteadyClock::now() - before, milliseconds(480));
   LinkClose(link);
   EXPECT_EQ(sim_->Stop(SIGINT), 0);
+}
+
+// Reads one frame's payload from a descriptor within a deadline.
+std::vector<std::uint8_t> ReadFrame(int fd, milliseconds within) {
+  sim::FrameDecoder decoder;
+  const auto deadline = SteadyClock::now() + within;
+  while (SteadyClock::now() < deadline) {
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, 20) <= 0) {
+      continue;
+    }
+    std::uint8_t byte = 0;
+    if (read(fd, &byte, 1) == 1 && decoder.Feed(byte)) {
+      return decoder.Payload();
+    }
+  }
+  return {};
+}
+
+TEST(SimProgram, ServesAGivenTtyAndSetsItsSpeed) {
+  // The emulator on the slave of a pseudo-terminal of ours; the test plays
+  // the tool on the master.
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master), 0);
+  ASSERT_EQ(unlockpt(master), 0);
+  const std::string slave = ptsname(master);
+  SimProcess sim({"--tty", slave, "--no-pacing"});
+  ASSERT_EQ(sim.Path(), slave);
+
+  const auto send = [master](const std::vector<std::uint8_t>& payload) {
+    const auto frame = FrameEncode(payload.data(), payload.size());
+    return write(master, frame.data(), frame.size()) == static_cast<ssize_t>(frame.size());
+  };
+  const auto speedOfLine = [master] {
+    termios t{};
+    tcgetattr(master, &t);
+    return cfgetospeed(&t);
+  };
+  EXPECT_EQ(speedOfLine(), B9600);
+  ASSERT_TRUE(send({0x00, 0x01, 0x01}));
+  EXPECT_EQ(ReadFrame(master, milliseconds(2000)), (std::vector<std::uint8_t>{0x00, 0x01, 0x01}));
+  ASSERT_TRUE(send({0x00, 0x05, 0x03, 0x00, 0x01, 0xC2, 0x00}));
+  EXPECT_EQ(ReadFrame(master, milliseconds(2000)),
+            (std::vector<std::uint8_t>{0x00, 0x05, 0x03, 0x00, 0x01, 0xC2, 0x00}));
+  const auto deadline = SteadyClock::now() + milliseconds(2000);
+  while (speedOfLine() != B115200 && SteadyClock::now() < deadline) {
+    std::this_thread::sleep_for(milliseconds(10));
+  }
+  EXPECT_EQ(speedOfLine(), B115200) << "the device moved its tty after the answer";
+  EXPECT_EQ(sim.Stop(), 0);
+  close(master);
 }
 
 TEST(SimProgram, RejectsBadOptionsAndBrokenStateFiles) {
