@@ -1,0 +1,25 @@
+#include "platform/demo_device.h"
+
+namespace zl {
+
+// The emulated device runs on a pseudo-terminal, which Windows does not
+// have: on Windows the demo is not offered and a real device is needed.
+
+DemoDevice::~DemoDevice() {
+  Stop();
+}
+
+bool DemoDevice::Start(const std::string& /*programDir*/,
+                       const std::vector<std::string>& /*extraArgs*/, std::string& error,
+                       int /*timeoutMs*/) {
+  error = "the demo device is not available on Windows; connect a Zeta7 to a COM port";
+  return false;
+}
+
+void DemoDevice::Stop() {}
+
+std::string DemoImagesDirectory(const std::string& programDir) {
+  return programDir + "sample-images";
+}
+
+}  // namespace zl
