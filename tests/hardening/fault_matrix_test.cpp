@@ -44,7 +44,7 @@ enum class Fault {
   kDeviceRefuses,   // the loader does not answer requests above 38400
   kPortRefuses,     // the host's port cannot be set above 57600
   kHangUp,          // the line dies part way through
-  kLateLong,        // one response arrives after all three tries gave up on it
+  kLateLong,        // one response comes after the link gave up on it and asked again
   kLateLongMarker,  // that, and the validity marker's programming fails
 };
 
