@@ -11,9 +11,11 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
 
 #include "frontends/qt/app_icon.h"
 #include "frontends/qt/group_frame.h"
+#include "frontends/qt/native_system_menu.h"
 #include "frontends/qt/text_limit_validator.h"
 
 namespace zl::qt {
@@ -139,7 +141,7 @@ QWidget* DialogWindow::CreateControl(const ControlTemplate& control) {
       // high as the style makes it.
       const int closedHeight = std::min(list->sizeHint().height(), rect.height());
       list->setGeometry(rect.x(), rect.y(), rect.width(), closedHeight);
-      const int itemHeight = std::max(1, list->fontMetrics().height() + 2);
+      const int itemHeight = std::max(1, list->fontMetrics().height());
       list->setMaxVisibleItems(std::max(1, (rect.height() - closedHeight) / itemHeight));
       return list;
     }
@@ -410,11 +412,22 @@ bool DialogWindow::HasSystemMenu() const {
 }
 
 void DialogWindow::AppendSystemMenuSeparator() {
-  windowMenu_.push_back({0, QString()});
+  if (!AppendToNativeSystemMenu(*this, 0, QString()))
+    windowMenu_.push_back({0, QString()});
 }
 
 void DialogWindow::AppendSystemMenuItem(int commandId, const std::string& text) {
-  windowMenu_.push_back({commandId, ToQt(text)});
+  if (!AppendToNativeSystemMenu(*this, commandId, ToQt(text)))
+    windowMenu_.push_back({commandId, ToQt(text)});
+}
+
+bool DialogWindow::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+  const int command = NativeSystemCommand(eventType, message);
+  if (command == 0)
+    return QDialog::nativeEvent(eventType, message, result);
+  OnSystemCommand(command);
+  *result = 0;
+  return true;
 }
 
 void DialogWindow::SetDialogIcon(int iconResource) {

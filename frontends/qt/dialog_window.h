@@ -76,6 +76,8 @@ class DialogWindow final : public QDialog, public DialogHost {
   void accept() override;
   // The window menu, where the window system gives the application none.
   void contextMenuEvent(QContextMenuEvent* event) override;
+  // The window menu's own items, where the window system has such a menu.
+  bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 
  private:
   struct MenuItem {
