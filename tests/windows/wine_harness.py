@@ -217,6 +217,9 @@ def windows_path(path):
 
 
 def run_cli(args):
+    if not os.path.isdir(args.images):
+        print("FAILED: no sample update files in " + args.images)
+        return 1
     checks = Checks()
     images = windows_path(args.images)
 
