@@ -16,7 +16,14 @@ bool DemoDevice::Start(const std::string& /*programDir*/,
   return false;
 }
 
-void DemoDevice::Stop() {}
+// Nothing is ever started; the record is left in its not-running state.
+void DemoDevice::Stop() {
+  pid_ = 0;
+  outputFd_ = -1;
+  devicePath_.clear();
+  hadCom1_ = false;
+  oldCom1_.clear();
+}
 
 std::string DemoImagesDirectory(const std::string& programDir) {
   return programDir + "sample-images";
