@@ -271,12 +271,15 @@ def run_cli(args):
         emulator.close()
         map_port(args.prefix, args.com, None)
 
-    # A COM number that nothing stands behind.
+    # A COM number that nothing stands behind. It stays mapped (to a path
+    # that does not exist), so that Wine cannot give it a device of its own.
+    map_port(args.prefix, args.com, os.path.join(args.prefix, "no-such-port"))
     run = run_wine([args.cli, "--port", "COM%d" % args.com, "--images", images, "info"])
     checks.expect("missing port exits 3", run[0] == 3, run)
     checks.expect("missing port says so", has(run, "no such device", 2)
                   and has(run, "zetaLink: Cannot connect to ZETA loader!\n", 2), run)
     checks.expect("missing port fails at once", run[3] < 10, run)
+    map_port(args.prefix, args.com, None)
 
     # The device hangs up half way through the firmware: Wine's ReadFile then
     # returns without a byte and ClearCommError fails.
