@@ -60,7 +60,7 @@ bool TextFile::Open(const std::string& path) {
   // fopen accepts a directory on Linux and only the reads fail, so look at
   // what was opened: only regular files are text files here.
   struct stat info {};
-  if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
+  if (fstat(fileno(file), &info) != 0 || (info.st_mode & S_IFMT) != S_IFREG) {
     std::fclose(file);
     return false;
   }
