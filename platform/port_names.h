@@ -31,4 +31,8 @@ struct PortListing {
 // COM1 to COM19 with the devices behind them.
 std::vector<PortListing> ListComPorts(const PortOverrides& overrides = {});
 
+// Whether the device behind a COM name is present on this system (one
+// implementation per operating system).
+bool PortDevicePresent(const std::string& comName, const std::string& path);
+
 }  // namespace zl

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <cctype>
-
 namespace zl {
 
 // On Windows every COM number is a device of its own: "\\.\COMn" goes to the
@@ -13,37 +11,9 @@ namespace zl {
 
 namespace {
 
-constexpr int kListedPorts = 19;
 constexpr const char* kDevicePrefix = "\\\\.\\";
 
 }  // namespace
-
-int ComPortNumber(const std::string& name) {
-  std::string rest = name;
-  if (rest.rfind(kDevicePrefix, 0) == 0) {
-    rest.erase(0, 4);
-  }
-  if (rest.size() < 4 || rest.size() > 8) {
-    return 0;
-  }
-  for (std::size_t i = 0; i < 3; ++i) {
-    if (std::toupper(static_cast<unsigned char>(rest[i])) != "COM"[i]) {
-      return 0;
-    }
-  }
-  int number = 0;
-  for (std::size_t i = 3; i < rest.size(); ++i) {
-    if (!std::isdigit(static_cast<unsigned char>(rest[i]))) {
-      return 0;
-    }
-    number = number * 10 + (rest[i] - '0');
-  }
-  return number;
-}
-
-std::string PortDevicePath(const std::string& name) {
-  return PortDevicePath(name, {});
-}
 
 std::string PortDevicePath(const std::string& name, const PortOverrides& /*overrides*/) {
   if (name.rfind(kDevicePrefix, 0) == 0 || ComPortNumber(name) <= 0) {
@@ -52,19 +22,10 @@ std::string PortDevicePath(const std::string& name, const PortOverrides& /*overr
   return kDevicePrefix + name;
 }
 
-std::vector<PortListing> ListComPorts(const PortOverrides& overrides) {
-  std::vector<PortListing> ports;
-  for (int number = 1; number <= kListedPorts; ++number) {
-    PortListing port;
-    port.number = number;
-    port.name = "COM" + std::to_string(number);
-    port.path = PortDevicePath(port.name, overrides);
-    // A COM port exists when the system has a DOS device of that name.
-    char target[MAX_PATH];
-    port.exists = QueryDosDeviceA(port.name.c_str(), target, MAX_PATH) != 0;
-    ports.push_back(port);
-  }
-  return ports;
+// A COM port exists when the system has a DOS device of that name.
+bool PortDevicePresent(const std::string& comName, const std::string& /*path*/) {
+  char target[MAX_PATH];
+  return QueryDosDeviceA(comName.c_str(), target, MAX_PATH) != 0;
 }
 
 }  // namespace zl
