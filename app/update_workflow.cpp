@@ -58,16 +58,19 @@ void CZetasetupDlg::OnUpdate() {
   const int depth = Host().WaitCursorDepth();
   bool ok = false;
   bool logicModeEntered = false;
+  // An unreadable file or invalid update data ends the run on its failure
+  // path, with the inner wait cursors wound back before the box.
+  const auto reportAbort = [&](const std::exception& error) {
+    while (Host().WaitCursorDepth() > depth)
+      Host().EndWaitCursor();
+    ReportError("Updating firmware and logic failed!", error, "");
+  };
   try {
     ok = RunUpdateSteps(logicModeEntered);
   } catch (const FileError& error) {
-    while (Host().WaitCursorDepth() > depth)
-      Host().EndWaitCursor();
-    ReportError("Updating firmware and logic failed!", error, "");
+    reportAbort(error);
   } catch (const InvalidArgumentError& error) {
-    while (Host().WaitCursorDepth() > depth)
-      Host().EndWaitCursor();
-    ReportError("Updating firmware and logic failed!", error, "");
+    reportAbort(error);
   }
   if (logicModeEntered)
     LeaveLogicMode(Host(), m_link);
