@@ -103,14 +103,8 @@ class FakeDialogHost : public DialogHost {
 
   int MessageBox(const std::string& text, const std::string& caption, BoxButtons buttons,
                  BoxIcon icon) override {
-    boxes.push_back({text, caption.empty() ? kAppTitle : caption, buttons, icon, waitDepth});
     events.push_back("box: " + text);
-    if (!answers.empty()) {
-      const int answer = answers.front();
-      answers.pop_front();
-      return answer;
-    }
-    return buttons == BoxButtons::kYesNo ? kIdNo : kIdOk;
+    return RecordBox(boxes, answers, text, caption, buttons, icon, waitDepth);
   }
 
   void BeginWaitCursor() override {

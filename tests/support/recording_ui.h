@@ -16,6 +16,20 @@ struct RecordedBox {
   int waitDepthWhenShown;  // the wait cursor's count while the box was up
 };
 
+// Records a box as shown and picks its answer: the next scripted one, else
+// kIdNo for a question and kIdOk for any other box.
+inline int RecordBox(std::vector<RecordedBox>& boxes, std::deque<int>& answers,
+                     const std::string& text, const std::string& caption, BoxButtons buttons,
+                     BoxIcon icon, int waitDepth) {
+  boxes.push_back({text, caption.empty() ? kAppTitle : caption, buttons, icon, waitDepth});
+  if (!answers.empty()) {
+    const int answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  return buttons == BoxButtons::kYesNo ? kIdNo : kIdOk;
+}
+
 // Records every status text, box and wait-cursor change; answers boxes from
 // a script (kIdYes/kIdNo for questions, kIdOk otherwise when the script is
 // empty).
@@ -25,13 +39,7 @@ class RecordingUi : public UiServices {
 
   int MessageBox(const std::string& text, const std::string& caption, BoxButtons buttons,
                  BoxIcon icon) override {
-    boxes.push_back({text, caption.empty() ? kAppTitle : caption, buttons, icon, waitDepth});
-    if (!answers.empty()) {
-      const int answer = answers.front();
-      answers.pop_front();
-      return answer;
-    }
-    return buttons == BoxButtons::kYesNo ? kIdNo : kIdOk;
+    return RecordBox(boxes, answers, text, caption, buttons, icon, waitDepth);
   }
 
   void BeginWaitCursor() override {
@@ -43,10 +51,13 @@ class RecordingUi : public UiServices {
     ++waitEnds;
   }
 
-  std::string LastStatus() const { return statusTexts.empty() ? std::string() : statusTexts.back(); }
+  std::string LastStatus() const {
+    return statusTexts.empty() ? std::string() : statusTexts.back();
+  }
   std::vector<std::string> BoxTexts() const {
     std::vector<std::string> texts;
-    for (const auto& box : boxes) texts.push_back(box.text);
+    for (const auto& box : boxes)
+      texts.push_back(box.text);
     return texts;
   }
 
